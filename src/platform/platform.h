@@ -1,0 +1,17 @@
+// The engine's one seam to the operating system: every shared OS service it uses.
+//
+// The engine holds a Platform by reference. The Win32 build makes the real one
+// (win32/win32_platform.h); native tests build fakes of the pieces they need.
+#pragma once
+
+#include "registry.h"
+#include "system_info.h"
+
+namespace qs::platform {
+
+struct Platform {
+    Registry& registry;
+    SystemInfo& system;
+};
+
+}  // namespace qs::platform

@@ -1,0 +1,29 @@
+// Facts about the running system that the engine asks for.
+#pragma once
+
+#include <string>
+
+namespace qs::platform {
+
+struct WindowsVersion {
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned build = 0;
+    unsigned platformId = 0;  // 1: Windows 95 family, 2: NT family
+    std::string servicePack;  // e.g. "Service Pack 1", empty when none
+};
+
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+
+    virtual WindowsVersion windowsVersion() = 0;
+    // True for a 32-bit process running on 64-bit Windows.
+    virtual bool isWow64() = 0;
+    // The temporary folder, ending with a backslash.
+    virtual std::string temporaryFolder() = 0;
+    // The full path of the running executable.
+    virtual std::string executablePath() = 0;
+};
+
+}  // namespace qs::platform

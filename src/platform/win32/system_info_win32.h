@@ -1,0 +1,16 @@
+// System facts through kernel32.
+#pragma once
+
+#include "../system_info.h"
+
+namespace qs::platform {
+
+class Win32SystemInfo final : public SystemInfo {
+public:
+    WindowsVersion windowsVersion() override;
+    bool isWow64() override;
+    std::string temporaryFolder() override;
+    std::string executablePath() override;
+};
+
+}  // namespace qs::platform
