@@ -10,6 +10,6 @@ tests/harness/wine.sh setup "$state"
 codefile=$(mktemp /tmp/qs-demo-XXXXXX)
 rm -f "$codefile"
 z() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-tests/harness/wine.sh run "$state" --timeout 120 build/win32/tests/harness/winrun.exe "$(z "$codefile")" "$(z build/win32/src/setup.exe)"
+tests/harness/wine.sh run "$state" --timeout 120 build/win32/tests/harness/winrun.exe "$(z "$codefile")" "$(z build/win32/bin/setup.exe)"
 echo "demo setup exited with code $(cat "$codefile")"
 rm -f "$codefile"

@@ -22,7 +22,7 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, size_t at) {
 }
 std::uint16_t le16(const std::vector<std::uint8_t>& b, size_t at) { return b.at(at) | b.at(at + 1) << 8; }
 
-std::string engineExe() { return win32BuildDir() + "/src/setup.exe"; }
+std::string engineExe() { return win32BuildDir() + "/bin/setup.exe"; }
 
 }  // namespace
 

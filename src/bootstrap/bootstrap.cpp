@@ -1,0 +1,1 @@
+// Bootstrap pieces shared by the portable code.

@@ -1,0 +1,2 @@
+// Win32 side of the bootstrap.
+#include <windows.h>
