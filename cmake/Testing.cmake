@@ -2,8 +2,11 @@
 #
 #   qs_add_unit_test(NAME SOURCES ... [LIBS ...])    native GoogleTest, one ctest entry per case
 #   qs_add_wine_test(NAME SOURCES ... [LIBS ...])    win32 GoogleTest binary, run whole under Wine
-#   qs_add_system_test(NAME SOURCES ... [LIBS ...])  native GoogleTest that drives Windows
-#                                                    binaries under Wine (needs the win32 build)
+#   qs_add_system_test(NAME [GUI] SOURCES ... [LIBS ...])
+#                                                    native GoogleTest that drives Windows
+#                                                    binaries under Wine (needs the win32 build);
+#                                                    GUI tests share one display and never run
+#                                                    at the same time as each other
 #
 # Every test that touches Wine requires the "wine" fixture: one throwaway prefix, an Xvfb
 # display and a persistent wineserver per ctest run, made by the setup test and removed by
@@ -39,9 +42,13 @@ function(qs_add_wine_test name)
 endfunction()
 
 function(qs_add_system_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} qs_test_harness GTest::gtest_main)
+  set(lock "")
+  if(T_GUI)
+    set(lock RESOURCE_LOCK display)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30
-    PROPERTIES FIXTURES_REQUIRED wine LABELS system TIMEOUT 600)
+    PROPERTIES FIXTURES_REQUIRED wine LABELS system TIMEOUT 600 ${lock})
 endfunction()

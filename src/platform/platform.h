@@ -4,14 +4,20 @@
 // (win32/win32_platform.h); native tests build fakes of the pieces they need.
 #pragma once
 
+#include "file_system.h"
+#include "process.h"
 #include "registry.h"
 #include "system_info.h"
+#include "text_encoding.h"
 
 namespace qs::platform {
 
 struct Platform {
     Registry& registry;
     SystemInfo& system;
+    FileSystem& files;
+    TextEncoding& encoding;
+    Process& process;
 };
 
 }  // namespace qs::platform

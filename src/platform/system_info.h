@@ -24,6 +24,15 @@ public:
     virtual std::string temporaryFolder() = 0;
     // The full path of the running executable.
     virtual std::string executablePath() = 0;
+    // Keeps the process on the first processor, where the system allows it.
+    virtual void restrictToFirstProcessor() = 0;
+    // True when the thread's token (the process token when the thread has none) holds the
+    // built-in Administrators group (S-1-5-32-544) and, on Windows Vista and later, is elevated.
+    // Always false on the Windows 95 family.
+    virtual bool isAdministrator() = 0;
+    // Today in the user's short date format, and now in the user's long time format.
+    virtual std::string shortDateText() = 0;
+    virtual std::string longTimeText() = 0;
 };
 
 }  // namespace qs::platform

@@ -46,16 +46,25 @@ std::string makeScratchDir(const std::string& name) {
     return dir.string();
 }
 
-WineRun runUnderWine(const std::string& exe, const std::vector<std::string>& args,
-                     int timeoutSeconds, const std::string& cwd) {
+namespace {
+
+std::string tempPath(const char* stem) {
+    std::string t = std::string("/tmp/") + stem + "-XXXXXX";
+    int fd = mkstemp(t.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    close(fd);
+    return t;
+}
+
+}  // namespace
+
+WineProcess::WineProcess(const std::string& exe, const std::vector<std::string>& args, int timeoutSeconds,
+                         const std::string& cwd, const std::vector<std::string>& env) {
     const std::string harness = sourceDir() + "/tests/harness/wine.sh";
     const std::string winrun = win32BuildDir() + "/tests/harness/winrun.exe";
-    char codeTemplate[] = "/tmp/qs-exitcode-XXXXXX";
-    int codeFd = mkstemp(codeTemplate);
-    if (codeFd < 0) throw std::runtime_error("mkstemp failed");
-    close(codeFd);
-    fs::remove(codeTemplate);  // winrun writes it only once the program has ended
-    const std::string codeFile = codeTemplate;
+    codeFile_ = tempPath("qs-exitcode");
+    fs::remove(codeFile_);  // winrun writes it only once the program has ended
+    outFile_ = tempPath("qs-output");
 
     std::vector<std::string> argv = {harness, "run", wineState(), "--timeout", std::to_string(timeoutSeconds)};
     if (!cwd.empty()) {
@@ -63,20 +72,23 @@ WineRun runUnderWine(const std::string& exe, const std::vector<std::string>& arg
         argv.push_back(cwd);
     }
     argv.push_back(winrun);
-    argv.push_back(toWindowsPath(codeFile));
+    argv.push_back(toWindowsPath(codeFile_));
+    for (const auto& setting : env) {
+        argv.push_back("-e");
+        argv.push_back(setting);
+    }
     argv.push_back(toWindowsPath(exe));
     argv.insert(argv.end(), args.begin(), args.end());
 
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        dup2(pipeFds[1], 1);
-        dup2(pipeFds[1], 2);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
+        int out = open(outFile_.c_str(), O_WRONLY | O_TRUNC);
         int devnull = open("/dev/null", O_RDONLY);
+        if (out >= 0) {
+            dup2(out, 1);
+            dup2(out, 2);
+        }
         if (devnull >= 0) dup2(devnull, 0);
         std::vector<char*> cargv;
         for (auto& a : argv) cargv.push_back(a.data());
@@ -84,22 +96,44 @@ WineRun runUnderWine(const std::string& exe, const std::vector<std::string>& arg
         execv(cargv[0], cargv.data());
         _exit(127);
     }
-    close(pipeFds[1]);
-    WineRun result;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) result.output.append(buf, static_cast<size_t>(n));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    int harnessCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.timedOut = harnessCode == 124;
+    pid_ = pid;
+}
 
-    std::ifstream codeIn(codeFile);
+WineProcess::~WineProcess() {
+    if (!waited_) wait();
+}
+
+WineRun WineProcess::wait() {
+    if (waited_) return result_;
+    waited_ = true;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    result_.timedOut = WIFEXITED(status) && WEXITSTATUS(status) == 124;
+    std::ifstream outIn(outFile_, std::ios::binary);
+    result_.output.assign(std::istreambuf_iterator<char>(outIn), {});
+    std::ifstream codeIn(codeFile_);
     long long code;
-    if (codeIn >> code) result.exitCode = static_cast<int>(static_cast<unsigned int>(code));
-    fs::remove(codeFile);
-    return result;
+    if (codeIn >> code) result_.exitCode = static_cast<int>(static_cast<unsigned int>(code));
+    fs::remove(codeFile_);
+    fs::remove(outFile_);
+    return result_;
+}
+
+WineRun runUnderWine(const std::string& exe, const std::vector<std::string>& args, int timeoutSeconds,
+                     const std::string& cwd, const std::vector<std::string>& env) {
+    return WineProcess(exe, args, timeoutSeconds, cwd, env).wait();
+}
+
+WineRun runGuiDriver(const std::vector<std::string>& args, int timeoutSeconds) {
+    return runUnderWine(win32BuildDir() + "/tests/harness/guidriver.exe", args, timeoutSeconds);
+}
+
+bool saveScreenshot(const std::string& pngPath) {
+    std::ifstream displayIn(wineState() + "/display");
+    std::string display;
+    if (!(displayIn >> display)) return false;
+    std::string cmd = "import -display " + display + " -window root '" + pngPath + "' >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
 }
 
 }  // namespace qs::test

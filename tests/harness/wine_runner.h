@@ -18,8 +18,35 @@ struct WineRun {
 
 // Runs `exe` (a Unix path) with `args` passed verbatim, in working folder `cwd` (Unix path,
 // empty for the current one), and waits at most `timeoutSeconds`.
+// `env` holds NAME=VALUE settings for the program's environment (e.g. TMP and TEMP).
 WineRun runUnderWine(const std::string& exe, const std::vector<std::string>& args,
-                     int timeoutSeconds = 120, const std::string& cwd = {});
+                     int timeoutSeconds = 120, const std::string& cwd = {},
+                     const std::vector<std::string>& env = {});
+
+// A program started under Wine that the test waits for later (to drive its windows meanwhile).
+class WineProcess {
+public:
+    WineProcess(const std::string& exe, const std::vector<std::string>& args, int timeoutSeconds = 120,
+                const std::string& cwd = {}, const std::vector<std::string>& env = {});
+    ~WineProcess();  // waits, if nobody did
+    WineProcess(const WineProcess&) = delete;
+    WineProcess& operator=(const WineProcess&) = delete;
+    WineRun wait();
+
+private:
+    int pid_ = -1;
+    std::string outFile_;
+    std::string codeFile_;
+    bool waited_ = false;
+    WineRun result_;
+};
+
+// Runs the GUI driver (tests/harness/guidriver.c) with `args`: "list", "wait TITLE [S]",
+// "click TITLE CAPTION", "type TITLE INDEX TEXT".
+WineRun runGuiDriver(const std::vector<std::string>& args, int timeoutSeconds = 60);
+
+// Saves a PNG of the test display (the whole Xvfb screen); true on success.
+bool saveScreenshot(const std::string& pngPath);
 
 // "Z:\..." for an absolute Unix path, as Wine's Z: drive maps the Unix root.
 std::string toWindowsPath(const std::string& unixPath);

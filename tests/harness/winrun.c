@@ -1,6 +1,7 @@
-/* winrun CODEFILE PROGRAM [ARGS...]
+/* winrun CODEFILE [-e NAME=VALUE]... PROGRAM [ARGS...]
  *
- * Runs PROGRAM with ARGS, waits for it and writes its full 32-bit exit code in decimal to
+ * Runs PROGRAM with ARGS (and the environment variables given with -e, e.g. a test's own
+ * TMP and TEMP), waits for it and writes its full 32-bit exit code in decimal to
  * CODEFILE. A Unix process status keeps only 8 bits, so tests that check exit codes such as
  * 314 read them from CODEFILE. Exits 0 when the code was written, 125 when PROGRAM could not
  * be started.
@@ -44,9 +45,22 @@ int main(void)
         fprintf(stderr, "usage: winrun CODEFILE PROGRAM [ARGS...]\n");
         return 2;
     }
+    int first = 2;
+    while (first + 1 < argc && wcscmp(argv[first], L"-e") == 0) {
+        wchar_t *eq = wcschr(argv[first + 1], L'=');
+        if (eq) {
+            *eq = 0;
+            SetEnvironmentVariableW(argv[first + 1], eq + 1);
+        }
+        first += 2;
+    }
+    if (first >= argc) {
+        fprintf(stderr, "usage: winrun CODEFILE [-e NAME=VALUE]... PROGRAM [ARGS...]\n");
+        return 2;
+    }
     static wchar_t cmdline[32768];
     cmdline[0] = 0;
-    for (int i = 2; i < argc; ++i) append_quoted(cmdline, sizeof cmdline / sizeof cmdline[0], argv[i]);
+    for (int i = first; i < argc; ++i) append_quoted(cmdline, sizeof cmdline / sizeof cmdline[0], argv[i]);
 
     STARTUPINFOW si;
     PROCESS_INFORMATION pi;

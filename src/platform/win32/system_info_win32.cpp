@@ -44,4 +44,68 @@ std::string Win32SystemInfo::executablePath() {
     return std::string(buf, n);
 }
 
+void Win32SystemInfo::restrictToFirstProcessor() {
+    // Looked up at run time: Windows 95 has no SetProcessAffinityMask.
+    using SetAffinityFn = BOOL(WINAPI*)(HANDLE, DWORD_PTR);
+    auto fn = reinterpret_cast<SetAffinityFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetProcessAffinityMask")));
+    if (fn) fn(GetCurrentProcess(), 1);
+}
+
+}  // namespace qs::platform
+
+namespace qs::platform {
+namespace {
+
+bool tokenHoldsAdministrators(HANDLE token) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    if (size == 0) return false;
+    std::string buffer(size, '\0');
+    if (!GetTokenInformation(token, TokenGroups, buffer.data(), size, &size)) return false;
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        return false;
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    bool found = false;
+    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) found = EqualSid(groups->Groups[i].Sid, administrators);
+    FreeSid(administrators);
+    return found;
+}
+
+}  // namespace
+
+bool Win32SystemInfo::isAdministrator() {
+    const WindowsVersion version = windowsVersion();
+    if (version.platformId != VER_PLATFORM_WIN32_NT) return false;
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+        if (GetLastError() != ERROR_NO_TOKEN) return false;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    }
+    bool administrator = tokenHoldsAdministrators(token);
+    if (administrator && version.major >= 6) {
+        TOKEN_ELEVATION elevation{};
+        DWORD size = 0;
+        administrator = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                        elevation.TokenIsElevated != 0;
+    }
+    CloseHandle(token);
+    return administrator;
+}
+
+std::string Win32SystemInfo::shortDateText() {
+    char buf[128];
+    int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n - 1)) : std::string();
+}
+
+std::string Win32SystemInfo::longTimeText() {
+    char buf[128];
+    int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n - 1)) : std::string();
+}
+
 }  // namespace qs::platform

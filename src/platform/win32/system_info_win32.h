@@ -11,6 +11,10 @@ public:
     bool isWow64() override;
     std::string temporaryFolder() override;
     std::string executablePath() override;
+    void restrictToFirstProcessor() override;
+    bool isAdministrator() override;
+    std::string shortDateText() override;
+    std::string longTimeText() override;
 };
 
 }  // namespace qs::platform

@@ -1,1 +1,0 @@
-// Bootstrap pieces shared by the portable code.

@@ -1,2 +1,0 @@
-// Win32 side of the bootstrap.
-#include <windows.h>

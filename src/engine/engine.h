@@ -1,0 +1,56 @@
+// The one engine state of a run: everything the subsystems share, passed explicitly.
+#pragma once
+
+#include <string>
+
+#include "bootstrap/command_line.h"
+#include "bootstrap/global_lists.h"
+#include "bootstrap/trace_log.h"
+#include "engine/compiler.h"
+#include "engine/label_table.h"
+#include "engine/script_model.h"
+#include "engine/variable_manager.h"
+#include "l10n/message_table.h"
+#include "platform/platform.h"
+
+namespace qs {
+
+struct Engine {
+    explicit Engine(platform::Platform& p)
+        : platform(p), trace(p.files, p.encoding, p.system.windowsVersion().platformId == 2) {}
+
+    platform::Platform& platform;
+    bootstrap::TraceLog trace;
+    l10n::MessageTable messages;
+
+    // Established at start-up.
+    platform::WindowsVersion windows;
+    std::string engineFolder;     // ends with a backslash
+    std::string engineFile;       // full path of the engine executable
+    std::string engineBaseName;   // file name without folder and extension
+    std::string temporaryFolder;  // ends with a backslash
+    std::string resourceArchive;  // engine folder + base name + ".res"
+    std::string commandLineTail;
+    bootstrap::CommandLineOptions options;
+
+    // The package.
+    GlobalLists lists;
+    std::string supportFolder;         // empty until created; ends with a backslash
+    std::string dataFolder;            // engine folder + "data\"
+    std::string unpackedMediaFolder;   // engine folder + "data\"
+
+    // The script run.
+    TVariableManager variables;   // the variable store shared with worker threads
+    ScriptModel script;           // lines and parameters of `lists`; built before compiling
+    LabelTable labels;            // "Label" lines by name
+    ActionStateList actionStates; // per line "SKIP", "FALSE" or "TRUE"
+
+    int exitCode = 0;
+
+    // The script's MSIFILE: support folder + engine base name + ".msi".
+    std::string msiFile() const { return supportFolder + engineBaseName + ".msi"; }
+    // The caption of the engine's own message boxes (before the script sets TITLE).
+    std::string setupCaption() const { return "Quillset Wizard"; }
+};
+
+}  // namespace qs

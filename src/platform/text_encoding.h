@@ -1,0 +1,14 @@
+// Conversions between the engine's 8-bit ANSI texts and UTF-16, in the system's ANSI code page.
+#pragma once
+
+#include <string>
+
+namespace qs::platform {
+
+class TextEncoding {
+public:
+    virtual ~TextEncoding() = default;
+    virtual std::u16string ansiToUtf16(const std::string& text) = 0;
+};
+
+}  // namespace qs::platform

@@ -1,0 +1,177 @@
+// In-memory stand-ins for the platform, for native tests of code that uses the OS seam.
+// Paths compare case-insensitively, as on Windows.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qs::test {
+
+inline std::string foldPath(std::string p) {
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    return p;
+}
+
+class FakeFileSystem final : public platform::FileSystem {
+public:
+    std::map<std::string, std::string> files;  // folded path -> bytes
+    std::set<std::string> dirs;                // folded paths
+    std::set<std::string> lockedFiles;         // cannot be deleted
+
+    void addFile(const std::string& path, const std::string& bytes) {
+        files[foldPath(path)] = bytes;
+        std::string p = foldPath(path);
+        for (size_t cut = p.find('\\', 3); cut != std::string::npos; cut = p.find('\\', cut + 1)) dirs.insert(p.substr(0, cut));
+    }
+    bool has(const std::string& path) const { return files.count(foldPath(path)) > 0; }
+    std::string content(const std::string& path) const {
+        auto it = files.find(foldPath(path));
+        return it == files.end() ? std::string() : it->second;
+    }
+
+    bool fileExists(const std::string& path) override { return has(path); }
+    bool directoryExists(const std::string& path) override { return dirs.count(foldPath(path)) > 0; }
+    bool createDirectoryTree(const std::string& path) override {
+        std::string p = foldPath(path);
+        for (size_t cut = p.find('\\', 3); cut != std::string::npos; cut = p.find('\\', cut + 1)) dirs.insert(p.substr(0, cut));
+        dirs.insert(p);
+        return true;
+    }
+    std::optional<std::uint64_t> fileSize(const std::string& path) override {
+        if (!has(path)) return std::nullopt;
+        return content(path).size();
+    }
+    std::optional<std::string> readFile(const std::string& path) override {
+        if (!has(path)) return std::nullopt;
+        return content(path);
+    }
+    bool writeFile(const std::string& path, const std::string& bytes) override {
+        addFile(path, bytes);
+        return true;
+    }
+    bool appendFile(const std::string& path, const std::string& bytes) override {
+        files[foldPath(path)] += bytes;
+        return true;
+    }
+    bool copyFile(const std::string& from, const std::string& to, bool overwrite) override {
+        if (!has(from) || (!overwrite && has(to))) return false;
+        addFile(to, content(from));
+        return true;
+    }
+    bool deleteFile(const std::string& path) override {
+        if (lockedFiles.count(foldPath(path))) return false;
+        return files.erase(foldPath(path)) > 0;
+    }
+    bool setNormalAttributes(const std::string& path) override { return has(path); }
+    bool removeDirectory(const std::string& path) override {
+        std::string p = foldPath(path) + "\\";
+        for (const auto& [f, _] : files)
+            if (f.rfind(p, 0) == 0) return false;
+        for (const auto& d : dirs)
+            if (d.rfind(p, 0) == 0) return false;
+        return dirs.erase(foldPath(path)) > 0;
+    }
+    std::vector<Entry> listDirectory(const std::string& path) override {
+        std::string p = foldPath(path) + "\\";
+        std::set<std::string> seenDirs;
+        std::vector<Entry> out;
+        for (const auto& [f, _] : files)
+            if (f.rfind(p, 0) == 0 && f.find('\\', p.size()) == std::string::npos) out.push_back({f.substr(p.size()), false});
+        for (const auto& d : dirs)
+            if (d.rfind(p, 0) == 0 && d.find('\\', p.size()) == std::string::npos) out.push_back({d.substr(p.size()), true});
+        return out;
+    }
+};
+
+class FakeRegistry final : public platform::Registry {
+public:
+    std::map<std::string, std::string> strings;  // "root\key\name" folded
+    std::map<std::string, std::uint32_t> dwords;
+    static std::string at(platform::RegistryRoot r, const std::string& key, const std::string& name) {
+        return foldPath(std::to_string(static_cast<int>(r)) + "\\" + key) + "|" + name;
+    }
+    std::optional<std::string> readString(platform::RegistryRoot r, const std::string& k, const std::string& n,
+                                          platform::RegistryView) override {
+        auto it = strings.find(at(r, k, n));
+        if (it == strings.end()) return std::nullopt;
+        return it->second;
+    }
+    std::optional<std::uint32_t> readDword(platform::RegistryRoot r, const std::string& k, const std::string& n,
+                                           platform::RegistryView) override {
+        auto it = dwords.find(at(r, k, n));
+        if (it == dwords.end()) return std::nullopt;
+        return it->second;
+    }
+    bool writeString(platform::RegistryRoot r, const std::string& k, const std::string& n, const std::string& v,
+                     platform::RegistryView) override {
+        strings[at(r, k, n)] = v;
+        return true;
+    }
+    bool writeDword(platform::RegistryRoot r, const std::string& k, const std::string& n, std::uint32_t v,
+                    platform::RegistryView) override {
+        dwords[at(r, k, n)] = v;
+        return true;
+    }
+    bool keyExists(platform::RegistryRoot, const std::string&, platform::RegistryView) override { return false; }
+    bool deleteTree(platform::RegistryRoot, const std::string&, platform::RegistryView) override { return true; }
+};
+
+class FakeSystemInfo final : public platform::SystemInfo {
+public:
+    platform::WindowsVersion version{6, 1, 7601, 2, "Service Pack 1"};
+    std::string exe = "C:\\Pkg\\setup.exe";
+    std::string temp = "C:\\Temp\\";
+    bool restricted = false;
+    platform::WindowsVersion windowsVersion() override { return version; }
+    bool isWow64() override { return true; }
+    std::string temporaryFolder() override { return temp; }
+    std::string executablePath() override { return exe; }
+    void restrictToFirstProcessor() override { restricted = true; }
+    bool administrator = true;
+    std::string date = "12/11/2026";
+    std::string time = "11:56:08 AM";
+    bool isAdministrator() override { return administrator; }
+    std::string shortDateText() override { return date; }
+    std::string longTimeText() override { return time; }
+};
+
+// Latin-1 as the ANSI code page.
+class FakeEncoding final : public platform::TextEncoding {
+public:
+    std::u16string ansiToUtf16(const std::string& text) override {
+        std::u16string out;
+        for (unsigned char c : text) out += static_cast<char16_t>(c);
+        return out;
+    }
+};
+
+// Ending the process is reported as this exception, so a test can see the code.
+struct ProcessExit {
+    int code;
+};
+
+class FakeProcess final : public platform::Process {
+public:
+    unsigned long ticks = 1000;
+    [[noreturn]] void exitNow(int code) override { throw ProcessExit{code}; }
+    unsigned long tickCount() override { return ticks; }
+};
+
+struct FakePlatform {
+    FakeFileSystem files;
+    FakeRegistry registry;
+    FakeSystemInfo system;
+    FakeEncoding encoding;
+    FakeProcess process;
+    platform::Platform platform{registry, system, files, encoding, process};
+};
+
+}  // namespace qs::test

@@ -1,0 +1,30 @@
+// Setup packages built by quillpack for system tests.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace qs::test {
+
+struct PackageSpec {
+    std::string script = "Comment(\"empty script\")\n";   // script source text
+    std::map<std::string, std::string> supportFiles = {{"readme.txt", "Read me.\r\n"}};
+    bool msi = true;                  // the demo's installer database as setup.msi
+    bool msp = false;                 // a stand-in setup.msp
+    std::string extraDescription;     // more package-description lines, appended at the end
+};
+
+// Packs `spec` into a fresh folder named `name` under the scratch folder and returns that
+// folder (it holds setup.exe, setup.res, yib.lib, ...). Fails the calling test by throwing
+// std::runtime_error with quillpack's output when packing fails.
+std::string buildPackage(const std::string& name, const PackageSpec& spec);
+
+// The Windows temporary folder of the test prefix's user, as a Unix path.
+std::string prefixTempDir();
+
+// A trace log or other UTF-16LE text file, narrowed to ASCII (non-ASCII code units become '?').
+std::string readUtf16File(const std::string& path);
+
+std::string readBinaryFile(const std::string& path);
+
+}  // namespace qs::test

@@ -1,0 +1,69 @@
+// The compile pass in the built engine: a script that does not compile ends the run at once
+// with exit code 314, silently and without cleaning up; a valid one runs on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_packages.h"
+#include "wine_runner.h"
+
+using namespace qs::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> traceLines(const std::string& path) {
+    std::vector<std::string> out;
+    const std::string text = readUtf16File(path);
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        out.push_back(text.substr(start, end - start));
+    return out;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+TEST(ScriptCompile, FailingScriptEndsWith314AndValidScriptRuns) {
+    if (!fs::exists(win32BuildDir() + "/bin/yib.lib"))
+        GTEST_SKIP() << "yib.lib is not built yet (" << win32BuildDir() << "/bin/yib.lib): no package can start";
+    struct Case {
+        const char* name;
+        const char* script;
+        int exitCode;
+    } cases[] = {
+        {"valid",
+         "Label(\"START\")\n"
+         "If(\"SILENT\", \"0\", \"TRUE\", \"FALSE\")\n"
+         "  Set Variable(\"X\", \"1\")\n"
+         "End()\n"
+         "GoTo Label(\"start\")\n"
+         "// GoTo Label(\"nowhere\")\n",
+         0},
+        {"unbalanced", "If(\"SILENT\", \"0\", \"TRUE\", \"FALSE\")\nSet Variable(\"X\", \"1\")\n", 314},
+        {"undefined-label", "Comment(\"x\")\nGoTo Label(\"NOWHERE\")\n", 314},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PackageSpec spec;
+        spec.script = c.script;
+        const std::string package = buildPackage(std::string("script-compile-") + c.name, spec);
+        const std::string temp = makeScratchDir(std::string("script-compile-") + c.name + "-temp");
+        const std::string log = package + "/trace.log";
+        // Not silent: a message box would keep the run from ending before the time-out.
+        WineRun run = runUnderWine(package + "/setup.exe", {"/l=" + toWindowsPath(log)}, 120, {},
+                                   {"TMP=" + toWindowsPath(temp), "TEMP=" + toWindowsPath(temp)});
+        ASSERT_FALSE(run.timedOut) << run.output;
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+
+        const std::vector<std::string> trace = traceLines(log);
+        EXPECT_TRUE(contains(trace, "    <CompileScript>"));
+        const bool compiled = c.exitCode == 0;
+        EXPECT_EQ(contains(trace, "    </CompileScript>"), compiled);
+        EXPECT_EQ(contains(trace, "</Quillset>"), compiled) << "a failed compile ends the process at once";
+        EXPECT_EQ(fs::exists(fs::path(temp) / "yib1"), !compiled) << "nothing is cleaned up after a failed compile";
+    }
+}
