@@ -70,6 +70,10 @@ std::string buildPackage(const std::string& name, const PackageSpec& spec) {
         std::ofstream(work / "stand-in.msp", std::ios::binary) << "not a real patch";
         ini << "msp = stand-in.msp\n";
     }
+    if (!spec.languageFile.empty()) {
+        std::ofstream(work / "lang.loc", std::ios::binary) << spec.languageFile;
+        ini << "language-file = lang.loc\n";
+    }
     ini << "\n[product]\ncode = {6F1C2A8E-4B7D-4E3A-9C21-5A0D3E7B9F11}\n"
            "package-code = {A4E1D7C2-9B3F-4A68-8E05-1C7F2B6D9E40}\ntitle = Test Product\n"
            "company = Test Company\nversion = 1.0.0\nbuild-mode = 1\ncode-page = 1252\n";

@@ -11,6 +11,7 @@ struct PackageSpec {
     std::map<std::string, std::string> supportFiles = {{"readme.txt", "Read me.\r\n"}};
     bool msi = true;                  // the demo's installer database as setup.msi
     bool msp = false;                 // a stand-in setup.msp
+    std::string languageFile;         // message-table language file appended to yib.lib
     std::string extraDescription;     // more package-description lines, appended at the end
 };
 

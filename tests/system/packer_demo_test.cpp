@@ -7,28 +7,12 @@
 #include <sstream>
 #include <string>
 
+#include "test_packages.h"
 #include "wine_runner.h"
 
 using namespace qs::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The trace log is UTF-16LE on the NT family; its texts are ASCII.
-std::string narrow(const std::string& utf16) {
-    std::string out;
-    for (size_t i = 0; i + 1 < utf16.size(); i += 2) out += utf16[i];
-    return out;
-}
-
-}  // namespace
 
 TEST(PackerDemo, PackedEngineFindsAndReadsItsScript) {
     const fs::path engine = fs::path(win32BuildDir()) / "bin/setup.exe";
@@ -44,7 +28,7 @@ TEST(PackerDemo, PackedEngineFindsAndReadsItsScript) {
     const std::string wixl = "cd '" + (demo / "msi").string() + "' && wixl -o '" + (work / "demo.msi").string() +
                              "' demo.wxs";
     ASSERT_EQ(std::system(wixl.c_str()), 0);
-    std::string ini = readAll(demo / "package.ini");
+    std::string ini = readBinaryFile((demo / "package.ini").string());
     const std::string msiLine = "msi = ../../build/examples/msi/demo.msi";
     ASSERT_NE(ini.find(msiLine), std::string::npos);
     ini.replace(ini.find(msiLine), msiLine.size(), "msi = " + (work / "demo.msi").string());
@@ -63,7 +47,7 @@ TEST(PackerDemo, PackedEngineFindsAndReadsItsScript) {
     WineRun run = runUnderWine((package / "setup.exe").string(), {"/s", "/l=C:\\qs-packer-demo.log"}, 120);
     ASSERT_FALSE(run.timedOut) << run.output;
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const std::string log = narrow(readAll(trace));
+    const std::string log = readUtf16File(trace.string());
     EXPECT_NE(log.find("    </StubSize>"), std::string::npos) << log;
     EXPECT_NE(log.find("    </GlobalLists>"), std::string::npos) << log;
     EXPECT_NE(log.find("    </ExtractArchive>"), std::string::npos) << log;

@@ -2,6 +2,7 @@
 // with exit code 314, silently and without cleaning up; a valid one runs on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "test_packages.h"
@@ -36,12 +37,12 @@ TEST(ScriptCompile, FailingScriptEndsWith314AndValidScriptRuns) {
         int exitCode;
     } cases[] = {
         {"valid",
-         "Label(\"START\")\n"
          "If(\"SILENT\", \"0\", \"TRUE\", \"FALSE\")\n"
          "  Set Variable(\"X\", \"1\")\n"
          "End()\n"
-         "GoTo Label(\"start\")\n"
-         "// GoTo Label(\"nowhere\")\n",
+         "GoTo Label(\"done\")\n"
+         "// GoTo Label(\"nowhere\")\n"
+         "Label(\"DONE\")\n",
          0},
         {"unbalanced", "If(\"SILENT\", \"0\", \"TRUE\", \"FALSE\")\nSet Variable(\"X\", \"1\")\n", 314},
         {"undefined-label", "Comment(\"x\")\nGoTo Label(\"NOWHERE\")\n", 314},

@@ -60,3 +60,24 @@ TEST(StartupWindows, UpdateSwitchHidesTheStartupWindowsButNotErrorBoxes) {
     ASSERT_EQ(runGuiDriver({"click", "Quillset Wizard", "OK"}).exitCode, 0);
     EXPECT_EQ(setup.wait().exitCode, 14);
 }
+
+// A language file appended to yib.lib replaces the engine's texts from the start.
+TEST(StartupWindows, LanguageFileOfTheArchiveLibraryWordsTheStartupTexts) {
+    PackageSpec spec;
+    for (int line = 1; line <= 115; ++line) {
+        if (line == 4) spec.languageFile += "Setup-Datenbank nicht gefunden\r\n";
+        else if (line == 24) spec.languageFile += "Der Assistent wird vorbereitet.\r\n";
+        else spec.languageFile += "text " + std::to_string(line) + "\r\n";
+    }
+    std::string package = buildPackage("startup-language", spec);
+    fs::remove(package + "/setup.msi");
+
+    WineProcess setup(package + "/setup.exe", {}, 120, {}, ownTemp("startup-language"));
+    WineRun box = runGuiDriver({"wait", "Quillset Wizard", "30", "#32770"});
+    ASSERT_EQ(box.exitCode, 0) << box.output;
+    EXPECT_NE(box.output.find("\"Setup-Datenbank nicht gefunden\""), std::string::npos) << box.output;
+    WineRun all = runGuiDriver({"list"});
+    EXPECT_NE(all.output.find("\"Der Assistent wird vorbereitet.\""), std::string::npos) << all.output;
+    ASSERT_EQ(runGuiDriver({"click", "Quillset Wizard", "OK"}).exitCode, 0);
+    EXPECT_EQ(setup.wait().exitCode, 16);
+}
