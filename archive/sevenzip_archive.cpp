@@ -81,8 +81,7 @@ public:
         }
         return value;
     }
-    // A count of items that each take at least `minBytesEach` header bytes (or bits/8 when
-    // minBytesEach is 0: a bit each), so a count can never exceed what the header could hold.
+    // A count, refused above `limit` (callers pass what the rest of the header could hold).
     std::uint64_t count(const char* what, std::uint64_t limit) {
         const std::uint64_t n = number();
         if (n > limit) corrupt(std::string("too many ") + what);

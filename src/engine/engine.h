@@ -8,8 +8,10 @@
 #include "bootstrap/trace_log.h"
 #include "engine/compiler.h"
 #include "engine/label_table.h"
+#include "engine/mathematics.h"
 #include "engine/script_model.h"
 #include "engine/variable_manager.h"
+#include "installer/installer_platform.h"
 #include "l10n/message_table.h"
 #include "platform/platform.h"
 
@@ -44,6 +46,8 @@ struct Engine {
     ScriptModel script;           // lines and parameters of `lists`; built before compiling
     LabelTable labels;            // "Label" lines by name
     ActionStateList actionStates; // per line "SKIP", "FALSE" or "TRUE"
+    MathRandomState random;       // the generator of "Mathematics", kept for the whole run
+    installer::InstallerPlatformState installerPlatform;  // "Set 64 Bit Mode" and redirection
 
     int exitCode = 0;
 

@@ -55,6 +55,12 @@ public:
     FirstPositionIndex(const std::vector<std::string>& list, std::size_t first, std::size_t step) {
         build(list, first, step);
     }
+    // Indexes every entry and sets firstOf[p] to the position of the first entry equal to
+    // entry p (p itself for a first occurrence).
+    FirstPositionIndex(const std::vector<std::string>& list, std::vector<std::uint32_t>& firstOf) {
+        firstOf.assign(list.size(), 0);
+        build(list, 0, 1, &firstOf);
+    }
 
     // The position of the first entry equal to `text`, or npos.
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -80,7 +86,8 @@ private:
         return static_cast<std::uint32_t>(h ^ (h >> 32));
     }
 
-    void build(const std::vector<std::string>& list, std::size_t first, std::size_t step) {
+    void build(const std::vector<std::string>& list, std::size_t first, std::size_t step,
+               std::vector<std::uint32_t>* firstOf = nullptr) {
         list_ = &list;
         const std::size_t count = list.size() > first ? (list.size() - first + step - 1) / step : 0;
         std::size_t capacity = 16;
@@ -93,9 +100,13 @@ private:
                 Slot& s = slots_[i];
                 if (s.position == kEmpty) {
                     s = {h, static_cast<std::uint32_t>(p)};
+                    if (firstOf) (*firstOf)[p] = static_cast<std::uint32_t>(p);
                     break;
                 }
-                if (s.hash == h && NameEqual{}(list[s.position], list[p])) break;  // keep the first
+                if (s.hash == h && NameEqual{}(list[s.position], list[p])) {  // keep the first
+                    if (firstOf) (*firstOf)[p] = s.position;
+                    break;
+                }
             }
         }
     }

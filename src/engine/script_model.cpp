@@ -12,7 +12,8 @@ const std::string kEmpty;
 
 }  // namespace
 
-ScriptModel::ScriptModel(const GlobalLists& lists) : lists_(&lists), lineByKey_(lists.lineKeyList) {
+ScriptModel::ScriptModel(const GlobalLists& lists)
+    : lists_(&lists), lineByKey_(lists.lineKeyList, firstLineOf_) {
     addParameterList(lists.parameterList);
     // Only the index entries of the (header, index) pairs are indexed: a header that happens
     // to read like a decimal number must not be taken for a line index.
@@ -31,18 +32,32 @@ void ScriptModel::addParameterList(const std::vector<std::string>& parameters) {
         keyLength[length] = true;
     }
     // One pass over the list records the first occurrence of each key under the first line
-    // that has it; lines that repeat a key then share that line's block.
+    // that has it; lines that repeat a key then share that line's block. Blocks usually follow
+    // the line order, so the next few lines' keys are tried before the hash table: a match
+    // there gives the same line as the table would, at the cost of a sequential read.
+    constexpr std::size_t kLookAhead = 8;
+    std::size_t expected = 0;
     for (std::size_t p = 0; p < parameters.size(); ++p) {
-        const std::size_t length = parameters[p].size();
-        if (length >= keyLength.size() || !keyLength[length]) continue;
-        const std::size_t line = lineByKey_.find(parameters[p]);
-        if (line != FirstPositionIndex::npos && line < lines && list.blockStart[line] == kNoBlock)
-            list.blockStart[line] = static_cast<std::uint32_t>(p);
+        const std::string& entry = parameters[p];
+        // An empty line key marks no block, so an empty entry is never a block start.
+        if (entry.empty() || entry.size() >= keyLength.size() || !keyLength[entry.size()]) continue;
+        std::size_t line = FirstPositionIndex::npos;
+        for (std::size_t c = expected; c < lines && c < expected + kLookAhead; ++c) {
+            if (NameEqual{}(lineKey(c), entry)) {
+                line = firstLineOf_[c];
+                expected = c + 1;
+                break;
+            }
+        }
+        if (line == FirstPositionIndex::npos) {
+            line = lineByKey_.find(entry);
+            if (line == FirstPositionIndex::npos) continue;
+            expected = line + 1;
+        }
+        if (line < lines && list.blockStart[line] == kNoBlock) list.blockStart[line] = static_cast<std::uint32_t>(p);
     }
-    for (std::size_t line = 0; line < lines; ++line) {
-        const std::size_t first = lineByKey_.find(lineKey(line));
-        if (first != line && first != FirstPositionIndex::npos) list.blockStart[line] = list.blockStart[first];
-    }
+    for (std::size_t line = 0; line < lines && line < firstLineOf_.size(); ++line)
+        if (firstLineOf_[line] != line) list.blockStart[line] = list.blockStart[firstLineOf_[line]];
     parameterLists_.push_back(std::move(list));
 }
 

@@ -82,7 +82,8 @@ private:
     const std::string& parameterAt(const ParameterList& list, std::size_t keyAt, std::size_t n) const;
 
     const GlobalLists* lists_ = nullptr;
-    FirstPositionIndex lineByKey_;  // line key -> first line with that key
+    std::vector<std::uint32_t> firstLineOf_;  // per line: the first line with the same key
+    FirstPositionIndex lineByKey_;             // line key -> first line with that key
     std::vector<ParameterList> parameterLists_;
     FirstPositionIndex headerByLine_;  // line index texts of the header list -> their position
 };

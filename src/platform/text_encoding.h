@@ -9,6 +9,9 @@ class TextEncoding {
 public:
     virtual ~TextEncoding() = default;
     virtual std::u16string ansiToUtf16(const std::string& text) = 0;
+    // The text with its letters in upper case by the system's mapping for the ANSI code page
+    // (accented letters included), same length.
+    virtual std::string upperCase(const std::string& text) = 0;
 };
 
 }  // namespace qs::platform

@@ -151,6 +151,16 @@ public:
         for (unsigned char c : text) out += static_cast<char16_t>(c);
         return out;
     }
+    // Latin-1 letters: a-z and the accented small letters 0xE0-0xFE except 0xF7 (division
+    // sign); 0xDF and 0xFF have no single upper-case letter in the code page.
+    std::string upperCase(const std::string& text) override {
+        std::string out = text;
+        for (char& c : out) {
+            const auto u = static_cast<unsigned char>(c);
+            if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = static_cast<char>(u - 0x20);
+        }
+        return out;
+    }
 };
 
 // Ending the process is reported as this exception, so a test can see the code.

@@ -49,13 +49,13 @@ TEST(ScriptCompile, FailingScriptEndsWith314AndValidScriptRuns) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PackageSpec spec;
-        spec.script = c.script;
-        const std::string package = buildPackage(std::string("script-compile-") + c.name, spec);
+        PackageSpec package;
+        package.script = c.script;
+        const std::string folder = buildPackage(std::string("script-compile-") + c.name, package);
         const std::string temp = makeScratchDir(std::string("script-compile-") + c.name + "-temp");
-        const std::string log = package + "/trace.log";
+        const std::string log = folder + "/trace.log";
         // Not silent: a message box would keep the run from ending before the time-out.
-        WineRun run = runUnderWine(package + "/setup.exe", {"/l=" + toWindowsPath(log)}, 120, {},
+        WineRun run = runUnderWine(folder + "/setup.exe", {"/l=" + toWindowsPath(log)}, 120, {},
                                    {"TMP=" + toWindowsPath(temp), "TEMP=" + toWindowsPath(temp)});
         ASSERT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, c.exitCode) << run.output;

@@ -72,3 +72,11 @@ TEST(SystemInfoTest, VersionTempFolderAndExecutablePath) {
     std::string exe = sys.executablePath();
     EXPECT_NE(exe.find("platform_win32_test.exe"), std::string::npos) << exe;
 }
+
+TEST(TextEncodingTest, UpperCaseUsesTheCodePage) {
+    // The prefix's ANSI code page is 1252: accented letters have upper-case forms there.
+    TextEncoding& enc = win32Platform().encoding;
+    EXPECT_EQ(enc.upperCase("\xE4pfel 12-z"), "\xC4PFEL 12-Z");
+    EXPECT_EQ(enc.upperCase(""), "");
+    EXPECT_EQ(enc.upperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
+}

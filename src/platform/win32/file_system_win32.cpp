@@ -133,4 +133,10 @@ std::u16string Win32TextEncoding::ansiToUtf16(const std::string& text) {
     return out;
 }
 
+std::string Win32TextEncoding::upperCase(const std::string& text) {
+    std::string out = text;
+    if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
 }  // namespace qs::platform

@@ -25,6 +25,7 @@ public:
 class Win32TextEncoding final : public TextEncoding {
 public:
     std::u16string ansiToUtf16(const std::string& text) override;
+    std::string upperCase(const std::string& text) override;
 };
 
 }  // namespace qs::platform

@@ -9,6 +9,8 @@
 #include <map>
 #include <random>
 
+#include <unistd.h>
+
 #include "archive/archive_error.h"
 #include "archive/extractor.h"
 #include "archive/sevenzip_archive.h"

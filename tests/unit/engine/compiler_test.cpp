@@ -1,6 +1,8 @@
 // The compile pass: one table of scripts with the line and message they fail with.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/compiler.h"
 #include "engine/engine_error.h"
 #include "script_builder.h"
@@ -175,6 +177,33 @@ TEST(Compiler, DeclaresWhatTheScriptWrites) {
     std::vector<std::string> dump;
     out.store.dump(dump);
     EXPECT_EQ(dump[0], "KYRU_COMPRESSCACHE") << "the engine's own names come first";
+}
+
+// Each command declares the variables it writes: parameter N of a line whose parameters are
+// named p1 to p8 is declared as PN, and no other parameter is.
+TEST(Compiler, EachCommandDeclaresItsResultParameters) {
+    const std::vector<std::pair<std::string, std::vector<int>>> table = {
+        {"Get Folder Location", {1}}, {"Get INI File Settings", {1}}, {"Check File Version", {1}},
+        {"Get System Settings", {1}}, {"Get OS or SP Level", {1}}, {"Read Registry", {1}}, {"Check Registry", {1}},
+        {"Does File/Folder Exist", {1}}, {"Get IIS Site List", {1}}, {"Get Temporary File", {1}},
+        {"Localization Variable", {1}}, {"Apply Patch", {1}}, {"IIS Anonymous User", {1}}, {"Set Variable", {1}},
+        {"Run Light Mode Setup", {2}}, {"Get IIS Site Index", {2}}, {"Get Environment", {2}},
+        {"Get File Version", {2}}, {"Apply Changes", {2}}, {"Check Process", {2}}, {"Get Component State", {2}},
+        {"Get Component Space", {2}}, {"Extract 7Zip Archive", {3}}, {"Register Library", {3}},
+        {"Check Service", {3}}, {"Mathematics", {4}}, {"Run Program", {5}}, {"MessageBox", {5}},
+        {"Get IIS Property", {6}}, {"Run Program As", {8}}, {"Read from Text File", {2, 3}},
+        {"Parse String", {3, 4}}, {"Is MSI Setup Installed", {2}}, {"Check Disk Space", {1}},
+        {"Find All Files", {4}}, {"Comment", {}}, {"Write Registry", {}},
+    };
+    for (const auto& [command, declared] : table) {
+        Outcome out;
+        compile({{command, {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8"}}}, out);
+        ASSERT_TRUE(out.result.succeeded()) << command << ": " << out.result.message;
+        for (int n = 1; n <= 8; ++n) {
+            const bool expected = std::find(declared.begin(), declared.end(), n) != declared.end();
+            EXPECT_EQ(out.store.exists("P" + std::to_string(n)), expected) << command << " parameter " << n;
+        }
+    }
 }
 
 // "Set Variable" names flagged TRUE are declared before the checks, so an earlier line may

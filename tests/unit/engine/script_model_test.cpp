@@ -51,6 +51,40 @@ TEST(ScriptModel, ParametersByLineKey) {
     EXPECT_EQ(script.lineParameter(2, 2), "");
 }
 
+// The first occurrence of a key anywhere in the list starts its block, whatever the order of
+// the blocks; lines that share a key (any case) share its block.
+TEST(ScriptModel, FirstOccurrenceOfTheKeyWinsInAnyOrder) {
+    GlobalLists lists = buildLists({{"Comment", {}}, {"Comment", {}}, {"Comment", {}}, {"Comment", {}}});
+    std::string sharedKey = lineKeyFor(3);
+    for (char& c : sharedKey) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    lists.lineKeyList[2] = sharedKey;  // line 2 repeats line 3's key in another case
+    lists.parameterList = {lineKeyFor(1), "one", lineKeyFor(0),  "zero", "zero b",
+                           lineKeyFor(3), "three", lineKeyFor(1), "captured"};
+    ScriptModel script(lists);
+    EXPECT_EQ(script.lineParameter(0, 1), "zero");
+    EXPECT_EQ(script.lineParameter(0, 3), lineKeyFor(3));
+    EXPECT_EQ(script.lineParameter(1, 1), "one") << "blocks need not follow the line order";
+    EXPECT_EQ(script.lineParameter(2, 1), "three");
+    EXPECT_EQ(script.lineParameter(3, 1), "three");
+    EXPECT_EQ(script.parameter(lineKeyFor(1), 2), lineKeyFor(0));
+    EXPECT_EQ(script.parameter("zero B", 1), lineKeyFor(3)) << "a text that is no line key is found too";
+    EXPECT_EQ(script.parameter("{NOT-A-KEY}", 1), "");
+}
+
+// Damaged lists: fewer line keys than commands, an empty key. Such lines have no parameters.
+TEST(ScriptModel, LinesWithoutKeysHaveNoParameters) {
+    GlobalLists lists = buildLists({{"Comment", {"a"}}, {"Comment", {}}, {"Comment", {}}});
+    lists.lineKeyList[1] = "";
+    lists.lineKeyList.pop_back();
+    lists.parameterList.push_back("");
+    lists.parameterList.push_back("after empty");
+    ScriptModel script(lists);
+    EXPECT_EQ(script.lineParameter(0, 1), "a");
+    EXPECT_EQ(script.lineParameter(1, 1), "");
+    EXPECT_EQ(script.lineParameter(2, 1), "");
+    EXPECT_EQ(script.parameter("", 1), "");
+}
+
 TEST(ScriptModel, ParameterPastTheEndOfTheListIsAnError) {
     GlobalLists lists = buildLists({{"Set Variable", {"A", "1"}}});
     ScriptModel script(lists);

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         callbackPassword = password;
         const int ok = ExtractArchive(args[1].c_str(), YIB_EXTRACT_ALL, args[2].c_str(), nullptr, YIB_MODE_FULL_PATHS, "",
                                       givePassword, nullptr, nullptr, nullptr);
-        return finish(ok != 0, "#" + std::to_string(GetLastArchiveError()));
+        return finish(ok != 0, extractFailureText(GetLastArchiveError()));
     }
 
     ExtractRequest request;
