@@ -83,24 +83,10 @@ bool readScript(Engine& e, const StartupInputs& in) {
     std::optional<std::string> text = files.readFile(scratch);
     if (!text) throw std::runtime_error("Cannot read " + scratch);
     e.lists = readGlobalLists(*text);
+    e.script = ScriptModel(e.lists);
     files.deleteFile(scratch);
     e.trace.line("    </GlobalLists>");
     return true;
-}
-
-// Parameter n of a script line: the entry n places after the line's key in the parameter list
-// (first occurrence, case-insensitive); empty when the line has no parameter block.
-std::string scriptParameter(const GlobalLists& lists, size_t line, size_t n) {
-    if (line >= lists.lineKeyList.size()) return {};
-    const std::string& key = lists.lineKeyList[line];
-    const auto& params = lists.parameterList;
-    for (size_t i = 0; i < params.size(); ++i) {
-        if (!equalsIgnoreCase(params[i], key)) continue;
-        if (i + n >= params.size())
-            throw std::runtime_error("List index out of bounds (" + std::to_string(i + n) + ")");
-        return params[i + n];
-    }
-    return {};
 }
 
 void preloadDialogs(Engine& e, StartupServices& s) {
@@ -115,7 +101,7 @@ void preloadDialogs(Engine& e, StartupServices& s) {
     if (showsWindows(e)) s.windows.setProgress(0, static_cast<int>(lines.size()), 1);
     s.dialogs.initialise(e.supportFolder);
     for (size_t line : lines) {
-        std::string name = scriptParameter(e.lists, line, 1);
+        const std::string& name = e.script.lineParameter(line, 1);
         s.dialogs.load(e.supportFolder + name + ".dfm", std::to_string(line));
         if (showsWindows(e)) s.windows.advanceProgress();
     }
@@ -222,6 +208,7 @@ int runEngine(Engine& e, StartupServices& s, const StartupInputs& in) {
         e.trace.line("  </RunScript>");
 
         e.trace.line("  <Free>");
+        e.script = ScriptModel();  // it points into the lists
         e.lists = GlobalLists();
         e.trace.line("  </Free>");
     } catch (const std::exception& error) {
