@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include "text_case.h"
+#include "engine/text_case.h"
 
 namespace qs::bootstrap {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "bootstrap/text_case.h"
+#include "engine/text_case.h"
 
 namespace qs {
 
@@ -81,13 +81,6 @@ int parseNumber(const Group& g, size_t i, const char* what) {
 }
 
 }  // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (bootstrap::lowerAscii(a[i]) != bootstrap::lowerAscii(b[i])) return false;
-    return true;
-}
 
 void unescapeParameterList(std::vector<std::string>& parameters) {
     for (std::string& p : parameters)

@@ -72,9 +72,6 @@ GlobalLists readGlobalLists(std::string_view text);
 // Replaces the escaped dollar entries of a parameter list in place (see readGlobalLists).
 void unescapeParameterList(std::vector<std::string>& parameters);
 
-// True when `a` and `b` are equal ignoring the case of ASCII letters (the lists' lookup rule).
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-
 // Damaged script data; start-up reports it like any error while reading the package.
 struct GlobalListsError : std::runtime_error {
     using std::runtime_error::runtime_error;

@@ -7,12 +7,14 @@
 #include "bootstrap/win32/startup_windows_win32.h"
 #include "engine/engine.h"
 #include "engine/interpreter.h"
+#include "installer/win32/fs_redirection_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/dialog_engine.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     qs::platform::Platform& platform = qs::platform::win32Platform();
     qs::Engine engine(platform);
+    engine.installerPlatform.redirection.attach(&qs::installer::win32FsRedirection());
     const qs::platform::WindowsVersion version = platform.system.windowsVersion();
 
     qs::bootstrap::Win32StartupWindows windows(version.major, version.minor);

@@ -35,7 +35,7 @@ public:
 
     // Declares the upper-cased name empty unless it exists; an empty name declares nothing.
     void declare(std::string_view name) {
-        if (!name.empty()) store_.addIfMissing(upperAscii(name), "");
+        if (!name.empty()) store_.addIfMissing(toUpperAscii(name), "");
     }
     void declareParam(std::size_t line, std::size_t n) { declare(param(line, n)); }
 

@@ -122,11 +122,11 @@ std::string replaceAllIgnoreCase(const std::string& text, const std::string& pat
     std::string out;
     std::size_t i = 0;
     const std::size_t last = text.size() - pattern.size();
-    const unsigned char first = foldAscii(static_cast<unsigned char>(pattern[0]));
+    const char first = upperAscii(pattern[0]);
     std::size_t copiedUpTo = 0;
     bool changed = false;
     while (i <= last) {
-        if (foldAscii(static_cast<unsigned char>(text[i])) == first &&
+        if (upperAscii(text[i]) == first &&
             NameEqual{}(std::string_view(text).substr(i, pattern.size()), pattern)) {
             if (!changed) {
                 out.reserve(text.size());

@@ -99,7 +99,7 @@ void selectLanguage(Engine& e) { declareVariable(e, "LANGUAGE", "", kInitializat
 void injectCommandLineOverrides(Engine& e) {
     const auto& pairs = e.options.overrides;
     for (std::size_t i = 0; i + 1 < pairs.size(); i += 2)
-        declareVariable(e, upperAscii(pairs[i]), pairs[i + 1], kOverrideContext);
+        declareVariable(e, toUpperAscii(pairs[i]), pairs[i + 1], kOverrideContext);
 }
 
 void createInitialVariables(Engine& e) {

@@ -23,7 +23,7 @@ public:
     }
     // Adds the label unless its name (ASCII case ignored) is already there; false when it was.
     bool add(std::string_view name, std::size_t line) {
-        std::string upper = upperAscii(name);
+        std::string upper = toUpperAscii(name);
         if (!lines_.emplace(upper, line).second) return false;
         entries_.push_back(std::move(upper));
         entries_.push_back(std::to_string(line));

@@ -10,11 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text_case.h"
+
 namespace qs {
 
-inline constexpr unsigned char foldAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
 
 // FNV-1a over the upper-cased bytes. Transparent, so a std::string_view finds a std::string key
 // without a copy.
@@ -23,7 +22,7 @@ struct NameHash {
     std::size_t operator()(std::string_view s) const noexcept {
         std::uint64_t h = 1469598103934665603ull;
         for (char c : s) {
-            h ^= foldAscii(static_cast<unsigned char>(c));
+            h ^= static_cast<unsigned char>(upperAscii(c));
             h *= 1099511628211ull;
         }
         return static_cast<std::size_t>(h ^ (h >> 32));
@@ -35,7 +34,7 @@ struct NameEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept {
         if (a.size() != b.size()) return false;
         for (std::size_t i = 0; i < a.size(); ++i)
-            if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i])))
+            if (upperAscii(a[i]) != upperAscii(b[i]))
                 return false;
         return true;
     }
@@ -116,10 +115,5 @@ private:
     std::size_t mask_ = 0;
 };
 
-inline std::string upperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(foldAscii(static_cast<unsigned char>(c)));
-    return out;
-}
 
 }  // namespace qs

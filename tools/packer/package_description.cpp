@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "bootstrap/text_case.h"
+#include "engine/text_case.h"
 #include "packer/pack_error.h"
 #include "packer/quoted_text.h"
 #include "packer/script_source.h"
@@ -15,7 +15,6 @@
 namespace qs::pack {
 
 namespace fs = std::filesystem;
-using bootstrap::equalsIgnoreCase;
 
 namespace {
 

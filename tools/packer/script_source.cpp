@@ -4,14 +4,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "bootstrap/text_case.h"
+#include "engine/text_case.h"
 #include "packer/pack_error.h"
 #include "packer/quoted_text.h"
 
 namespace qs::pack {
 
 namespace fs = std::filesystem;
-using bootstrap::equalsIgnoreCase;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bootstrap/global_lists.h"
-#include "bootstrap/text_case.h"
+#include "engine/text_case.h"
 #include "packer/lists_builder.h"
 #include "packer/lists_writer.h"
 #include "packer/pack_error.h"
@@ -64,7 +64,7 @@ GlobalLists roundTrip(const GlobalLists& g) { return qs::readGlobalLists(writeGl
 // The engine's parameter fetch: the entry n places after the first entry equal to the key.
 std::string parameter(const GlobalLists& g, const std::string& key, size_t n) {
     for (size_t i = 0; i < g.parameterList.size(); ++i)
-        if (qs::bootstrap::equalsIgnoreCase(g.parameterList[i], key))
+        if (qs::equalsIgnoreCase(g.parameterList[i], key))
             return i + n < g.parameterList.size() ? g.parameterList[i + n] : "<beyond>";
     return {};
 }
@@ -209,7 +209,7 @@ TEST(ListsRoundTrip, KeysAndHeadersAreStableUniqueAndNeverCaptured) {
     Script t;
     t.lines = {line("X", {to_lower_copy(a.lineKeyList[1])}, 0), line("Y", {"mine"}, 1)};
     const GlobalLists b = roundTrip(buildGlobalLists(t, description()));
-    EXPECT_FALSE(qs::bootstrap::equalsIgnoreCase(b.lineKeyList[1], a.lineKeyList[1]));
+    EXPECT_FALSE(qs::equalsIgnoreCase(b.lineKeyList[1], a.lineKeyList[1]));
     EXPECT_EQ(parameter(b, b.lineKeyList[1], 1), "mine");
     EXPECT_EQ(parameter(b, b.lineKeyList[0], 1), to_lower_copy(a.lineKeyList[1]));
 }
