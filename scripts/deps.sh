@@ -8,7 +8,7 @@ need_pkgs=(
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine64 wine32:i386
   wixl msitools 7zip
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils locales
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #include "engine/engine.h"
 #include "engine/interpreter.h"
 #include "installer/win32/fs_redirection_win32.h"
+#include "l10n/languages.h"
+#include "l10n/win32/language_dialog_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/dialog_engine.h"
 
@@ -22,6 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     qs::ui::DialogEngine dialogs;
     qs::Interpreter interpreter;
     qs::bootstrap::StartupServices services{windows, archive, dialogs, interpreter};
+    qs::l10n::Win32LanguageDialog languageDialog;
+    engine.languageDialog = &languageDialog;
 
     std::string exe = platform.system.executablePath();
     qs::bootstrap::StartupInputs inputs;
@@ -29,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     inputs.engineAppendedOffset = qs::bootstrap::appendedOffsetOfModule(GetModuleHandleA(nullptr)).value_or(0);
     inputs.archiveLibraryAppendedData =
         qs::bootstrap::appendedDataOfLibrary(exe.substr(0, exe.find_last_of('\\') + 1) + "yib.lib");
-    inputs.systemLanguage = qs::bootstrap::systemLanguageName();
+    inputs.systemLanguage = qs::l10n::systemLanguage(platform.system, false);
 
     int code = qs::bootstrap::runEngine(engine, services, inputs);
     ExitProcess(static_cast<UINT>(code));

@@ -6,12 +6,16 @@
 #include "bootstrap/command_line.h"
 #include "bootstrap/global_lists.h"
 #include "bootstrap/trace_log.h"
+#include "commands/command_state.h"
 #include "engine/compiler.h"
+#include "engine/flow_state.h"
 #include "engine/label_table.h"
 #include "engine/mathematics.h"
 #include "engine/script_model.h"
 #include "engine/variable_manager.h"
 #include "installer/installer_platform.h"
+#include "l10n/language_dialog.h"
+#include "l10n/localization.h"
 #include "l10n/message_table.h"
 #include "platform/platform.h"
 
@@ -24,6 +28,8 @@ struct Engine {
     platform::Platform& platform;
     bootstrap::TraceLog trace;
     l10n::MessageTable messages;
+    l10n::Localization localization;  // current language and its translation map
+    l10n::LanguageDialog* languageDialog = nullptr;  // shows the start-up language choice; none: preselection
 
     // Established at start-up.
     platform::WindowsVersion windows;
@@ -48,13 +54,21 @@ struct Engine {
     ActionStateList actionStates; // per line "SKIP", "FALSE" or "TRUE"
     MathRandomState random;       // the generator of "Mathematics", kept for the whole run
     installer::InstallerPlatformState installerPlatform;  // "Set 64 Bit Mode" and redirection
+    commands::CommandState commands;  // reading file, saved variables, translate/progress hooks
+    RunState run;                 // the interpreter's flow and the values it keeps for the others
 
     int exitCode = 0;
 
     // The script's MSIFILE: support folder + engine base name + ".msi".
     std::string msiFile() const { return supportFolder + engineBaseName + ".msi"; }
-    // The caption of the engine's own message boxes (before the script sets TITLE).
-    std::string setupCaption() const { return "Quillset Wizard"; }
+    // The caption of the engine's own message boxes, from TITLE and KYRULOGO as the interpreter
+    // last read them: with the logo switch the title alone, else the title (when there is one)
+    // followed by " - Quillset Wizard".
+    std::string setupCaption() const {
+        if (run.logo) return run.captionTitle;
+        if (!run.captionTitle.empty()) return run.captionTitle + " - Quillset Wizard";
+        return "Quillset Wizard";
+    }
 };
 
 }  // namespace qs

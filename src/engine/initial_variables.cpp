@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "engine.h"
+#include "l10n/language_selection.h"
+#include "l10n/localization.h"
 #include "variables.h"
 
 namespace qs {
@@ -94,7 +96,12 @@ void createInitialization(Engine& e) {
     set("LANGUAGE", "");
 }
 
-void selectLanguage(Engine& e) { declareVariable(e, "LANGUAGE", "", kInitialization); }
+bool selectLanguage(Engine& e) {
+    e.commands.translate = [&e](const std::string& text, const std::string& key, int field) {
+        return l10n::translate(e, text, key, field);
+    };
+    return l10n::selectStartupLanguage(e) == l10n::LanguageChoice::Made;
+}
 
 void injectCommandLineOverrides(Engine& e) {
     const auto& pairs = e.options.overrides;

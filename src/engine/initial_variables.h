@@ -33,9 +33,13 @@ void runBootstrap(Engine& engine);
 // registered user and company, date and time, result flags.
 void createInitialization(Engine& engine);
 
-// Creates LANGUAGE empty; choosing the language and loading the translation map belong here.
-// Not done yet: no language is chosen, LANGUAGE stays empty (the engine runs untranslated).
-void selectLanguage(Engine& engine);
+// Creates LANGUAGE empty, then chooses the start-up language (default language, language
+// dialog, remembered language; see l10n/language_selection.h) and installs the parameter
+// translation of the command library. The translation map itself is loaded before the first
+// line that sees the language (l10n::reloadTranslations).
+// Returns false when the user cancelled the language dialog: the run then ends at once,
+// without executing a line.
+bool selectLanguage(Engine& engine);
 
 // Declares or assigns every NAME=VALUE pair of the command line, in order, with the override
 // context, so the values stand against the script in silent mode.

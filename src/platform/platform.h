@@ -5,10 +5,12 @@
 #pragma once
 
 #include "file_system.h"
+#include "message_box.h"
 #include "process.h"
 #include "registry.h"
 #include "system_info.h"
 #include "text_encoding.h"
+#include "window_messages.h"
 
 namespace qs::platform {
 
@@ -18,6 +20,8 @@ struct Platform {
     FileSystem& files;
     TextEncoding& encoding;
     Process& process;
+    MessageBoxes& messageBoxes;
+    WindowMessages& windowMessages;
 };
 
 }  // namespace qs::platform

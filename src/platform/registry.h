@@ -32,6 +32,10 @@ public:
                             std::uint32_t value, RegistryView view = RegistryView::Default) = 0;
     virtual bool keyExists(RegistryRoot root, const std::string& key,
                            RegistryView view = RegistryView::Default) = 0;
+    // Deletes the value `name` of the key. The key is opened with create access, so a missing
+    // key is created empty. True when the value does not exist afterwards.
+    virtual bool deleteValue(RegistryRoot root, const std::string& key, const std::string& name,
+                             RegistryView view = RegistryView::Default) = 0;
     // Deletes the key with all its subkeys and values; true also when it did not exist.
     virtual bool deleteTree(RegistryRoot root, const std::string& key,
                             RegistryView view = RegistryView::Default) = 0;

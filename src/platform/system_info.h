@@ -33,6 +33,13 @@ public:
     // Today in the user's short date format, and now in the user's long time format.
     virtual std::string shortDateText() = 0;
     virtual std::string longTimeText() = 0;
+    // The language identifier of the system default locale as the system writes it, in
+    // hexadecimal ("0407"): its language, or with `defaultLanguage` its default language.
+    // Empty when it cannot be read.
+    virtual std::string systemLanguageId(bool defaultLanguage) = 0;
+    // The English name of the language of locale `lcid` ("German" for 2055); empty when the
+    // system does not know the locale.
+    virtual std::string englishLanguageName(unsigned lcid) = 0;
 };
 
 }  // namespace qs::platform

@@ -12,6 +12,8 @@ public:
     // The text with its letters in upper case by the system's mapping for the ANSI code page
     // (accented letters included), same length.
     virtual std::string upperCase(const std::string& text) = 0;
+    // The same for lower case.
+    virtual std::string lowerCase(const std::string& text) = 0;
 };
 
 }  // namespace qs::platform

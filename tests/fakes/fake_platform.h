@@ -2,7 +2,10 @@
 // Paths compare case-insensitively, as on Windows.
 #pragma once
 
+#include <functional>
+#include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +28,7 @@ public:
     std::map<std::string, std::string> files;  // folded path -> bytes
     std::set<std::string> dirs;                // folded paths
     std::set<std::string> lockedFiles;         // cannot be deleted
+    platform::DriveType drive = platform::DriveType::Fixed;  // the type of every drive
 
     void addFile(const std::string& path, const std::string& bytes) {
         files[foldPath(path)] = bytes;
@@ -50,7 +54,7 @@ public:
         return content(path).size();
     }
     std::optional<std::string> readFile(const std::string& path) override {
-        if (!has(path)) return std::nullopt;
+        if (!has(path) || unreadableFiles.count(foldPath(path))) return std::nullopt;
         return content(path);
     }
     bool writeFile(const std::string& path, const std::string& bytes) override {
@@ -89,6 +93,57 @@ public:
             if (d.rfind(p, 0) == 0 && d.find('\\', p.size()) == std::string::npos) out.push_back({d.substr(p.size()), true});
         return out;
     }
+    platform::DriveType driveType(const std::string&) override { return drive; }
+
+    // Names as stored (folded path -> entry name); an existing entry without one is stored as
+    // the path spells it. Short forms (folded path -> short path); none: no short form.
+    std::map<std::string, std::string> storedNames;
+    std::map<std::string, std::string> shortNames;
+    std::set<std::string> unreadableFiles;  // exist, but reading them fails
+    unsigned temporaryCounter = 0;
+    std::optional<std::string> storedName(const std::string& path) override {
+        if (path.find_first_of("*?") != std::string::npos) return std::nullopt;
+        const std::string p = foldPath(path);
+        if (!files.count(p) && !dirs.count(p)) return std::nullopt;
+        if (auto it = storedNames.find(p); it != storedNames.end()) return it->second;
+        const size_t cut = path.find_last_of("\\:");
+        return cut == std::string::npos ? path : path.substr(cut + 1);
+    }
+    std::optional<std::string> shortPathName(const std::string& path) override {
+        auto it = shortNames.find(foldPath(path));
+        if (it == shortNames.end()) return std::nullopt;
+        return it->second;
+    }
+    std::optional<std::string> createTemporaryFile(const std::string& folder, const std::string& prefix) override {
+        if (!dirs.count(foldPath(folder))) return std::nullopt;
+        char number[16];
+        std::snprintf(number, sizeof number, "%X", ++temporaryCounter);
+        std::string path = folder;
+        if (!path.empty() && path.back() != '\\') path += '\\';
+        path += prefix + number + ".tmp";
+        addFile(path, "");
+        return path;
+    }
+    // Matches the file names of the pattern's folder against its last part ("*" and "?", any
+    // case); names as stored (storedNames), in folded-name order.
+    std::vector<std::string> findFiles(const std::string& pattern) override {
+        const std::string folded = foldPath(pattern);
+        const size_t cut = folded.rfind('\\');
+        if (cut == std::string::npos) return {};
+        const std::string wild = folded.substr(cut + 1);
+        std::vector<std::string> out;
+        for (const Entry& e : listDirectory(pattern.substr(0, cut)))
+            if (!e.isDirectory && wildcardMatch(wild, e.name)) {
+                auto stored = storedNames.find(folded.substr(0, cut + 1) + e.name);
+                out.push_back(stored == storedNames.end() ? e.name : stored->second);
+            }
+        return out;
+    }
+    static bool wildcardMatch(const std::string& wild, const std::string& name, size_t w = 0, size_t n = 0) {
+        if (w == wild.size()) return n == name.size();
+        if (wild[w] == '*') return wildcardMatch(wild, name, w + 1, n) || (n < name.size() && wildcardMatch(wild, name, w, n + 1));
+        return n < name.size() && (wild[w] == '?' || wild[w] == name[n]) && wildcardMatch(wild, name, w + 1, n + 1);
+    }
 };
 
 class FakeRegistry final : public platform::Registry {
@@ -121,6 +176,12 @@ public:
         return true;
     }
     bool keyExists(platform::RegistryRoot, const std::string&, platform::RegistryView) override { return false; }
+    bool deleteValue(platform::RegistryRoot r, const std::string& k, const std::string& n,
+                     platform::RegistryView) override {
+        strings.erase(at(r, k, n));
+        dwords.erase(at(r, k, n));
+        return true;
+    }
     bool deleteTree(platform::RegistryRoot, const std::string&, platform::RegistryView) override { return true; }
 };
 
@@ -141,6 +202,15 @@ public:
     bool isAdministrator() override { return administrator; }
     std::string shortDateText() override { return date; }
     std::string longTimeText() override { return time; }
+    std::string languageId = "0409";         // the system default locale's language
+    std::string defaultLanguageId = "0409";  // and its default language
+    std::map<unsigned, std::string> englishNames = {{1031, "German"}, {2055, "German"}, {1033, "English"},
+                                                    {1036, "French"}, {4108, "French"}, {1091, "Uzbek"}};
+    std::string systemLanguageId(bool defaultLanguage) override { return defaultLanguage ? defaultLanguageId : languageId; }
+    std::string englishLanguageName(unsigned lcid) override {
+        auto it = englishNames.find(lcid);
+        return it == englishNames.end() ? std::string() : it->second;
+    }
 };
 
 // Latin-1 as the ANSI code page.
@@ -161,6 +231,14 @@ public:
         }
         return out;
     }
+    std::string lowerCase(const std::string& text) override {
+        std::string out = text;
+        for (char& c : out) {
+            const auto u = static_cast<unsigned char>(c);
+            if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) c = static_cast<char>(u + 0x20);
+        }
+        return out;
+    }
 };
 
 // Ending the process is reported as this exception, so a test can see the code.
@@ -175,13 +253,51 @@ public:
     unsigned long tickCount() override { return ticks; }
 };
 
+// Records every box; answers with `answer`.
+class FakeMessageBoxes final : public platform::MessageBoxes {
+public:
+    struct Box {
+        platform::WindowHandle owner;
+        std::string text;
+        std::string caption;
+        unsigned flags;
+    };
+    std::vector<Box> shown;
+    int answer = 1;
+    int show(platform::WindowHandle owner, const std::string& text, const std::string& caption,
+             unsigned flags) override {
+        shown.push_back({owner, text, caption, flags});
+        return answer;
+    }
+};
+
+// Counts the calls; `onPending` and `onOne` let a test see when they happen.
+class FakeWindowMessages final : public platform::WindowMessages {
+public:
+    int pendingCalls = 0;
+    int oneCalls = 0;
+    std::function<void()> onPending;
+    std::function<void()> onOne;
+    void processPending() override {
+        ++pendingCalls;
+        if (onPending) onPending();
+    }
+    bool processOne() override {
+        ++oneCalls;
+        if (onOne) onOne();
+        return false;
+    }
+};
+
 struct FakePlatform {
     FakeFileSystem files;
     FakeRegistry registry;
     FakeSystemInfo system;
     FakeEncoding encoding;
     FakeProcess process;
-    platform::Platform platform{registry, system, files, encoding, process};
+    FakeMessageBoxes messageBoxes;
+    FakeWindowMessages windowMessages;
+    platform::Platform platform{registry, system, files, encoding, process, messageBoxes, windowMessages};
 };
 
 }  // namespace qs::test

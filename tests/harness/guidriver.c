@@ -9,7 +9,8 @@
  *   guidriver type TITLE INDEX TEXT         set the text of the INDEX-th edit control (from 0)
  *
  * Output lines: "window <class> \"<caption>\" <x> <y> <w> <h>" then one line per control:
- * "  control <class> \"<text>\" visible=<0|1> enabled=<0|1> checked=<0|1>".
+ * "  control <class> \"<text>\" visible=<0|1> enabled=<0|1> checked=<0|1>", and for a combo box
+ * one line per item: "    item \"<text>\" selected=<0|1>".
  * Exit code 0 on success, 1 when the window or control was not found.
  */
 #include <windows.h>
@@ -58,6 +59,19 @@ static BOOL CALLBACK print_child(HWND hwnd, LPARAM lp)
     LRESULT check = SendMessageA(hwnd, BM_GETCHECK, 0, 0);
     printf("  control %s \"%s\" visible=%d enabled=%d checked=%d\n", cls, text, IsWindowVisible(hwnd) ? 1 : 0,
            IsWindowEnabled(hwnd) ? 1 : 0, (_stricmp(cls, "Button") == 0 && check == BST_CHECKED) ? 1 : 0);
+    if (_stricmp(cls, "ComboBox") == 0) {
+        LRESULT count = SendMessageA(hwnd, CB_GETCOUNT, 0, 0);
+        LRESULT selected = SendMessageA(hwnd, CB_GETCURSEL, 0, 0);
+        /* Items are read in UTF-16: Wine hands another process's ANSI request the wide text. */
+        WCHAR item[512];
+        for (LRESULT i = 0; i < count && i < 256; ++i) {
+            if (SendMessageW(hwnd, CB_GETLBTEXTLEN, (WPARAM)i, 0) >= (LRESULT)(sizeof item / sizeof item[0])) continue;
+            item[0] = 0;
+            SendMessageW(hwnd, CB_GETLBTEXT, (WPARAM)i, (LPARAM)item);
+            WideCharToMultiByte(CP_ACP, 0, item, -1, text, sizeof text, NULL, NULL);
+            printf("    item \"%s\" selected=%d\n", text, i == selected ? 1 : 0);
+        }
+    }
     return TRUE;
 }
 

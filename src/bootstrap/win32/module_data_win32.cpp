@@ -40,10 +40,4 @@ std::optional<std::string> appendedDataOfLibrary(const std::string& path) {
     return data;
 }
 
-std::string systemLanguageName() {
-    char name[261] = {};
-    if (!GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_SENGLANGUAGE, name, sizeof name)) return {};
-    return name;
-}
-
 }  // namespace qs::bootstrap

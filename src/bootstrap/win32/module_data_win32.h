@@ -16,7 +16,4 @@ std::optional<std::uint64_t> appendedOffsetOfModule(HMODULE module);
 // nothing when it has none or cannot be loaded.
 std::optional<std::string> appendedDataOfLibrary(const std::string& path);
 
-// The English name of the system default locale's language ("German"), empty when unknown.
-std::string systemLanguageName();
-
 }  // namespace qs::bootstrap

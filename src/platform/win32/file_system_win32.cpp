@@ -125,6 +125,18 @@ std::vector<FileSystem::Entry> Win32FileSystem::listDirectory(const std::string&
     return entries;
 }
 
+std::vector<std::string> Win32FileSystem::findFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
 std::u16string Win32TextEncoding::ansiToUtf16(const std::string& text) {
     if (text.empty()) return {};
     int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -137,6 +149,25 @@ std::string Win32TextEncoding::upperCase(const std::string& text) {
     std::string out = text;
     if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
     return out;
+}
+
+// The root of a path: "C:\" for a drive letter, "\\server\share\" for a network path;
+// empty when the path has neither (the current drive is asked then).
+static std::string driveRootOf(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
+    if (path.rfind("\\\\", 0) == 0) {
+        size_t server = path.find('\\', 2);
+        if (server == std::string::npos) return path + "\\";
+        size_t share = path.find('\\', server + 1);
+        return share == std::string::npos ? path + "\\" : path.substr(0, share + 1);
+    }
+    return std::string();
+}
+
+DriveType Win32FileSystem::driveType(const std::string& path) {
+    const std::string root = driveRootOf(path);
+    const UINT type = GetDriveTypeA(root.empty() ? nullptr : root.c_str());
+    return type <= DRIVE_RAMDISK ? static_cast<DriveType>(type) : DriveType::Unknown;
 }
 
 }  // namespace qs::platform

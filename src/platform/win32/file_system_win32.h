@@ -20,12 +20,19 @@ public:
     bool setNormalAttributes(const std::string& path) override;
     bool removeDirectory(const std::string& path) override;
     std::vector<Entry> listDirectory(const std::string& path) override;
+    std::vector<std::string> findFiles(const std::string& pattern) override;
+    // file_names_win32.cpp
+    std::optional<std::string> storedName(const std::string& path) override;
+    std::optional<std::string> shortPathName(const std::string& path) override;
+    std::optional<std::string> createTemporaryFile(const std::string& folder, const std::string& prefix) override;
+    DriveType driveType(const std::string& path) override;
 };
 
 class Win32TextEncoding final : public TextEncoding {
 public:
     std::u16string ansiToUtf16(const std::string& text) override;
     std::string upperCase(const std::string& text) override;
+    std::string lowerCase(const std::string& text) override;  // file_names_win32.cpp
 };
 
 }  // namespace qs::platform

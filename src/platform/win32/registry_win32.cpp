@@ -103,6 +103,14 @@ bool Win32Registry::keyExists(RegistryRoot root, const std::string& key, Registr
     return static_cast<bool>(k);
 }
 
+bool Win32Registry::deleteValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                RegistryView view) {
+    Key k(root, key, KEY_SET_VALUE | KEY_QUERY_VALUE, view, true);
+    if (!k) return false;
+    const LONG rc = RegDeleteValueA(k.get(), name.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
 bool Win32Registry::deleteTree(RegistryRoot root, const std::string& key, RegistryView view) {
     if (!keyExists(root, key, view)) return true;
     // RegDeleteTree does not take a view; open the key in the view and empty it, then delete it.

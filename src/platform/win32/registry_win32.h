@@ -16,6 +16,7 @@ public:
     bool writeDword(RegistryRoot root, const std::string& key, const std::string& name, std::uint32_t value,
                     RegistryView view) override;
     bool keyExists(RegistryRoot root, const std::string& key, RegistryView view) override;
+    bool deleteValue(RegistryRoot root, const std::string& key, const std::string& name, RegistryView view) override;
     bool deleteTree(RegistryRoot root, const std::string& key, RegistryView view) override;
 };
 

@@ -108,4 +108,17 @@ std::string Win32SystemInfo::longTimeText() {
     return n > 0 ? std::string(buf, static_cast<size_t>(n - 1)) : std::string();
 }
 
+std::string Win32SystemInfo::systemLanguageId(bool defaultLanguage) {
+    char buf[16];
+    int n = GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, defaultLanguage ? LOCALE_IDEFAULTLANGUAGE : LOCALE_ILANGUAGE, buf,
+                           sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n - 1)) : std::string();
+}
+
+std::string Win32SystemInfo::englishLanguageName(unsigned lcid) {
+    char buf[261];
+    int n = GetLocaleInfoA(static_cast<LCID>(lcid), LOCALE_SENGLANGUAGE, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n - 1)) : std::string();
+}
+
 }  // namespace qs::platform

@@ -15,6 +15,8 @@ public:
     bool isAdministrator() override;
     std::string shortDateText() override;
     std::string longTimeText() override;
+    std::string systemLanguageId(bool defaultLanguage) override;
+    std::string englishLanguageName(unsigned lcid) override;
 };
 
 }  // namespace qs::platform

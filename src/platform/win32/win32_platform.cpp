@@ -4,6 +4,7 @@
 #include "process_win32.h"
 #include "registry_win32.h"
 #include "system_info_win32.h"
+#include "user_interface_win32.h"
 
 namespace qs::platform {
 
@@ -13,7 +14,9 @@ Platform& win32Platform() {
     static Win32FileSystem files;
     static Win32TextEncoding encoding;
     static Win32Process process;
-    static Platform platform{registry, system, files, encoding, process};
+    static Win32MessageBoxes messageBoxes;
+    static Win32WindowMessages windowMessages;
+    static Platform platform{registry, system, files, encoding, process, messageBoxes, windowMessages};
     return platform;
 }
 

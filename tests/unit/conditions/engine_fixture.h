@@ -27,6 +27,8 @@ public:
     bool isAdministrator() override { return true; }
     std::string shortDateText() override { return inner.shortDateText(); }
     std::string longTimeText() override { return inner.longTimeText(); }
+    std::string systemLanguageId(bool defaultLanguage) override { return inner.systemLanguageId(defaultLanguage); }
+    std::string englishLanguageName(unsigned lcid) override { return inner.englishLanguageName(lcid); }
 
 private:
     FakeSystemInfo inner;
@@ -35,7 +37,8 @@ private:
 struct EngineFixture {
     FakePlatform fakes;
     SwitchableSystemInfo system;
-    platform::Platform services{fakes.registry, system, fakes.files, fakes.encoding, fakes.process};
+    platform::Platform services{fakes.registry, system,           fakes.files,         fakes.encoding,
+                                fakes.process,  fakes.messageBoxes, fakes.windowMessages};
     Engine engine{services};
 
     // Replaces the script by `lines`; returns the engine for chaining.
