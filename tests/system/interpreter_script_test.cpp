@@ -90,3 +90,36 @@ TEST(InterpreterScript, LeftoverResumeEntryIsRemovedAtStart) {
         runUnderWine(reg, {"delete", root + runOnce, "/v", "OtherProgram", "/f"});
     }
 }
+
+// A script of some thousands of lines (blocks of arithmetic, conditions, jumps and string
+// commands) runs to its end; the text file it writes shows every block ran once, in order.
+TEST(InterpreterScript, ThousandsOfLinesRunEndToEnd) {
+    const std::string out = makeScratchDir("interpreter-long-out");
+    PackageSpec spec;
+    spec.script = "Set Variable(\"SUM\", \"0\")\n";
+    const int blocks = 400;  // 10 lines each
+    for (int b = 0; b < blocks; ++b) {
+        const std::string n = std::to_string(b);
+        spec.script += "Mathematics(\"$SUM$\", \"" + n + "\", \"0\", \"SUM\")\n"
+                       "Mathematics(\"" + n + "\", \"2\", \"4\", \"ODD\")\n"
+                       "If(\"ODD\", \"0\", \"1\", \"FALSE\")\n"
+                       "  Set Variable(\"KIND\", \"odd\")\n"
+                       "Else()\n"
+                       "  Set Variable(\"KIND\", \"even\")\n"
+                       "End()\n"
+                       "GoTo Label(\"next" + n + "\")\n"
+                       "Mathematics(\"1\", \"0\", \"3\", \"X\")\n"
+                       "Label(\"next" + n + "\")\n";
+        if (b % 100 == 99)
+            spec.script += "Write to Text File(\"" + toWindowsPath(out) + "\\result.txt\", \"" + n + " $KIND$ $SUM$\", \"FALSE\")\n";
+    }
+    const std::string package = buildPackage("interpreter-long", spec);
+    const std::string temp = makeScratchDir("interpreter-long-temp");
+    WineRun run = runUnderWine(package + "/setup.exe", {"/S"}, 120, {},
+                               {"TMP=" + toWindowsPath(temp), "TEMP=" + toWindowsPath(temp)});
+    ASSERT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    // Sums 0..99, 0..199, ...: n(n+1)/2 for n = 99, 199, 299, 399.
+    EXPECT_EQ(readBinaryFile(out + "/result.txt"),
+              "99 odd 4950\r\n199 odd 19900\r\n299 odd 44850\r\n399 odd 79800\r\n");
+}
