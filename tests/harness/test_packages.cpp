@@ -1,5 +1,6 @@
 #include "test_packages.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +115,19 @@ std::string readUtf16File(const std::string& path) {
         out += unit < 0x80 ? static_cast<char>(unit) : '?';
     }
     return out;
+}
+
+std::vector<std::string> readTraceLines(const std::string& path) {
+    std::vector<std::string> out;
+    const std::string text = readUtf16File(path);
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        out.push_back(text.substr(start, end - start));
+    return out;
+}
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 }  // namespace qs::test

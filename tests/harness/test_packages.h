@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace qs::test {
 
@@ -27,5 +28,11 @@ std::string prefixTempDir();
 std::string readUtf16File(const std::string& path);
 
 std::string readBinaryFile(const std::string& path);
+
+// The lines of a UTF-16LE trace log (see readUtf16File), without their CR LF.
+std::vector<std::string> readTraceLines(const std::string& path);
+
+// Whether `lines` holds `line` exactly.
+bool hasLine(const std::vector<std::string>& lines, const std::string& line);
 
 }  // namespace qs::test

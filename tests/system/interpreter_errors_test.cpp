@@ -21,19 +21,6 @@ const char* kFailingScript =
     "Mathematics(\"1\", \"0\", \"3\", \"R\")\n"
     "Comment(\"after\")\n";
 
-std::vector<std::string> traceLines(const std::string& path) {
-    std::vector<std::string> out;
-    const std::string text = readUtf16File(path);
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        out.push_back(text.substr(start, end - start));
-    return out;
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 bool hasSupportFolder(const std::string& temp) {
     for (const auto& entry : fs::directory_iterator(temp))
         if (entry.is_directory() && entry.path().filename().string().rfind("yib", 0) == 0) return true;
@@ -67,11 +54,11 @@ TEST(InterpreterErrors, FailingLineShowsTheRuntimeErrorBox) {
     ASSERT_FALSE(run.timedOut) << run.output;
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_FALSE(hasSupportFolder(temp)) << "the support folder is removed at shutdown";
-    const auto trace = traceLines(log);
-    EXPECT_TRUE(contains(trace, "    <kyru>"));
-    EXPECT_FALSE(contains(trace, "    </kyru>")) << "the script end is not traced after an error";
-    EXPECT_FALSE(contains(trace, "    <ExitScript>"));
-    EXPECT_TRUE(contains(trace, "</Quillset>"));
+    const auto trace = readTraceLines(log);
+    EXPECT_TRUE(hasLine(trace, "    <kyru>"));
+    EXPECT_FALSE(hasLine(trace, "    </kyru>")) << "the script end is not traced after an error";
+    EXPECT_FALSE(hasLine(trace, "    <ExitScript>"));
+    EXPECT_TRUE(hasLine(trace, "</Quillset>"));
 }
 
 TEST(InterpreterErrors, SilentRunShowsNoBox) {
@@ -87,8 +74,8 @@ TEST(InterpreterErrors, SilentRunShowsNoBox) {
     ASSERT_FALSE(run.timedOut) << "a message box was shown in silent mode";
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_FALSE(hasSupportFolder(temp));
-    const auto trace = traceLines(log);
-    EXPECT_TRUE(contains(trace, "    <kyru>"));
-    EXPECT_FALSE(contains(trace, "    </kyru>"));
-    EXPECT_TRUE(contains(trace, "</Quillset>"));
+    const auto trace = readTraceLines(log);
+    EXPECT_TRUE(hasLine(trace, "    <kyru>"));
+    EXPECT_FALSE(hasLine(trace, "    </kyru>"));
+    EXPECT_TRUE(hasLine(trace, "</Quillset>"));
 }

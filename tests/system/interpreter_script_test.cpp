@@ -10,22 +10,6 @@
 
 using namespace qs::test;
 
-namespace {
-
-std::vector<std::string> traceLines(const std::string& path) {
-    std::vector<std::string> out;
-    const std::string text = readUtf16File(path);
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        out.push_back(text.substr(start, end - start));
-    return out;
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-}  // namespace
 
 TEST(InterpreterScript, FlowAndComputationsRunToTheEnd) {
     PackageSpec spec;
@@ -59,11 +43,11 @@ TEST(InterpreterScript, FlowAndComputationsRunToTheEnd) {
                                {"TMP=" + toWindowsPath(temp), "TEMP=" + toWindowsPath(temp)});
     ASSERT_FALSE(run.timedOut) << run.output;
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const auto trace = traceLines(log);
-    EXPECT_TRUE(contains(trace, "    </kyru>")) << "a wrong branch ended the script with a runtime error";
-    EXPECT_TRUE(contains(trace, "    <ExitScript>"));
-    EXPECT_TRUE(contains(trace, "    </ExitScript>"));
-    EXPECT_TRUE(contains(trace, "</Quillset>"));
+    const auto trace = readTraceLines(log);
+    EXPECT_TRUE(hasLine(trace, "    </kyru>")) << "a wrong branch ended the script with a runtime error";
+    EXPECT_TRUE(hasLine(trace, "    <ExitScript>"));
+    EXPECT_TRUE(hasLine(trace, "    </ExitScript>"));
+    EXPECT_TRUE(hasLine(trace, "</Quillset>"));
 }
 
 // A resume entry left by "Reboot and Resume" is removed when the run starts, from the current

@@ -11,22 +11,6 @@
 using namespace qs::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::vector<std::string> traceLines(const std::string& path) {
-    std::vector<std::string> out;
-    const std::string text = readUtf16File(path);
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        out.push_back(text.substr(start, end - start));
-    return out;
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-}  // namespace
 
 TEST(ScriptCompile, FailingScriptEndsWith314AndValidScriptRuns) {
     if (!fs::exists(win32BuildDir() + "/bin/yib.lib"))
@@ -60,11 +44,11 @@ TEST(ScriptCompile, FailingScriptEndsWith314AndValidScriptRuns) {
         ASSERT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
 
-        const std::vector<std::string> trace = traceLines(log);
-        EXPECT_TRUE(contains(trace, "    <CompileScript>"));
+        const std::vector<std::string> trace = readTraceLines(log);
+        EXPECT_TRUE(hasLine(trace, "    <CompileScript>"));
         const bool compiled = c.exitCode == 0;
-        EXPECT_EQ(contains(trace, "    </CompileScript>"), compiled);
-        EXPECT_EQ(contains(trace, "</Quillset>"), compiled) << "a failed compile ends the process at once";
+        EXPECT_EQ(hasLine(trace, "    </CompileScript>"), compiled);
+        EXPECT_EQ(hasLine(trace, "</Quillset>"), compiled) << "a failed compile ends the process at once";
         EXPECT_EQ(fs::exists(fs::path(temp) / "yib1"), !compiled) << "nothing is cleaned up after a failed compile";
     }
 }

@@ -42,15 +42,6 @@ std::string bareEngine(const std::string& name) {
     return dir.string();
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        out.push_back(text.substr(start, end - start));
-    if (start < text.size()) out.push_back(text.substr(start));
-    return out;
-}
-
 }  // namespace
 
 // Anything after the last section would be taken for appended script data, so the engine must
@@ -95,7 +86,7 @@ TEST(Startup, PackedSetupRunsTracesAndRemovesItsSupportFolder) {
     const std::string bytes = readBinaryFile(log + "/trace.log");
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("<\0Q\0", 4));
-    std::vector<std::string> trace = lines(readUtf16File(log + "/trace.log"));
+    std::vector<std::string> trace = readTraceLines(log + "/trace.log");
     std::vector<std::string> expected = {
         "<Quillset>", "  <SetupSplash>", "    <StubSize>", "    </StubSize>", "    <StubData>", "    </StubData>",
         "    <GlobalLists>", "    </GlobalLists>", "    <SupportDir>", "    </SupportDir>", "    <ExtractArchive>",
