@@ -191,8 +191,9 @@ public:
     std::string exe = "C:\\Pkg\\setup.exe";
     std::string temp = "C:\\Temp\\";
     bool restricted = false;
+    bool wow64 = true;  // a 32-bit process on 64-bit Windows
     platform::WindowsVersion windowsVersion() override { return version; }
-    bool isWow64() override { return true; }
+    bool isWow64() override { return wow64; }
     std::string temporaryFolder() override { return temp; }
     std::string executablePath() override { return exe; }
     void restrictToFirstProcessor() override { restricted = true; }

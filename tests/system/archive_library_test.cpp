@@ -10,29 +10,18 @@
 #include <random>
 #include <set>
 
+#include "../unit/archive/folder_files.h"
 #include "../unit/archive/archive_builder.h"
 #include "wine_runner.h"
 
 using namespace qs::test;
 namespace fs = std::filesystem;
 
+using qs::archive::fixtures::readFile;
+using qs::archive::fixtures::tree;
+using qs::archive::fixtures::writeFile;
+
 namespace {
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-void writeFile(const fs::path& p, const std::string& data) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << data;
-}
-
-std::map<std::string, std::string> tree(const fs::path& root) {
-    std::map<std::string, std::string> t;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        t[fs::relative(e.path(), root).generic_string()] = e.is_directory() ? "<dir>" : readFile(e.path());
-    return t;
-}
 
 std::string toolExe() { return win32BuildDir() + "/tests/win32/archive/yib_tool.exe"; }
 

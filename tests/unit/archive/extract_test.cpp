@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "folder_files.h"
 #include "archive/archive_error.h"
 #include "archive/extractor.h"
 #include "archive/sevenzip_archive.h"
@@ -19,26 +20,11 @@
 using namespace qs::archive;
 namespace fs = std::filesystem;
 
+using qs::archive::fixtures::readFile;
+using qs::archive::fixtures::tree;
+using qs::archive::fixtures::writeFile;
+
 namespace {
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-void writeFile(const fs::path& p, const std::string& data) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << data;
-}
-
-// Every file (with its content) and folder below `root`, by relative path.
-std::map<std::string, std::string> tree(const fs::path& root) {
-    std::map<std::string, std::string> t;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(e.path(), root).generic_string();
-        t[rel] = e.is_directory() ? "<dir>" : readFile(e.path());
-    }
-    return t;
-}
 
 class ExtractTest : public ::testing::Test {
 protected:
